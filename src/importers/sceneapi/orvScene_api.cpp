@@ -1,0 +1,1 @@
+#include "sceneapi/orvScene_api.h"
