@@ -1,0 +1,56 @@
+// The stand-in host: one application with its user interface, the open
+// document (if any), the active view's camera and the preferences, all
+// backed by HostData. Tests drive it directly; lvlink drives it for users.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "host/api/Application.h"
+#include "host/sim/DesignData.h"
+#include "host/sim/SimState.h"
+#include "host/sim/SimUserInterface.h"
+#include "host/sim/Withholding.h"
+
+namespace host::sim {
+
+class SimHost {
+ public:
+  // Throws DesignError when the data cannot be taken. The entries of
+  // data.withhold start the withholding list.
+  explicit SimHost(HostData data = {});
+  SimHost(const SimHost&) = delete;
+  SimHost& operator=(const SimHost&) = delete;
+
+  // The application as add-in code sees it.
+  const Ptr<Application>& application() const { return application_; }
+  SimUserInterface& userInterface() const { return *userInterface_; }
+
+  // Entries are "kind" or "kind@name"; see docs/design-format.md. They take
+  // effect on the next host call.
+  void withhold(const std::string& entry) { withholding_->add(entry); }
+  void release(const std::string& entry) { withholding_->remove(entry); }
+
+  // Makes this host the one Application::get() returns in this binary (for
+  // add-in code linked into the same program); uninstall() undoes it.
+  void install() const;
+  void uninstall() const;
+
+  // Opens another document in place of the current one (nothing: none open).
+  // Throws DesignError when the data cannot be taken; the old one stays then.
+  void openDocument(std::optional<DocumentData> document);
+
+  const HostData& data() const { return (*state_)->data; }
+
+ private:
+  class SimApplication;
+  std::shared_ptr<Withholding> withholding_;
+  // Shared with the application, which may outlive this object in a module.
+  std::shared_ptr<std::shared_ptr<const SimState>> state_;
+  std::shared_ptr<SimUserInterface> userInterface_;
+  std::shared_ptr<SimApplication> simApplication_;
+  Ptr<host::Application> application_;
+};
+
+}  // namespace host::sim
