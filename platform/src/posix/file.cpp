@@ -1,7 +1,7 @@
+#include "platform/file.h"
+
 #include <fcntl.h>
 #include <unistd.h>
-
-#include "platform/file.h"
 
 namespace platform {
 

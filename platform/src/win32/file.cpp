@@ -1,7 +1,8 @@
+#include "platform/file.h"
+
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/file.h"
 #include "platform/text.h"
 
 namespace platform {

@@ -1,0 +1,7 @@
+#include "platform/fs.h"
+
+namespace platform {
+
+char path_separator() { return '/'; }
+
+}  // namespace platform
