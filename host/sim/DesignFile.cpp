@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "host/sim/SimHost.h"
 #include "platform/file.h"
 
 namespace host::sim {
@@ -445,6 +446,15 @@ HostData readDesignFile(const std::string& utf8_path) {
     throw DesignError("cannot read design file \"" + utf8_path + "\"");
   }
   return parseDesign(text, utf8_path);
+}
+
+std::unique_ptr<SimHost> loadHost(const std::string& utf8_path) {
+  HostData data = readDesignFile(utf8_path);
+  try {
+    return std::make_unique<SimHost>(std::move(data));
+  } catch (const DesignError& error) {
+    throw DesignError(utf8_path + ": " + error.what());
+  }
 }
 
 }  // namespace host::sim

@@ -3,6 +3,7 @@
 // layout, withheld objects). The format is described in docs/design-format.md.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "host/sim/DesignData.h"
@@ -14,5 +15,10 @@ namespace host::sim {
 HostData readDesignFile(const std::string& utf8_path);
 // The same for a text already in memory; origin names it in messages.
 HostData parseDesign(const std::string& text, const std::string& origin = "design");
+
+class SimHost;
+// A host holding the file's design. Every DesignError, including those about
+// how the parts fit together, starts with the path.
+std::unique_ptr<SimHost> loadHost(const std::string& utf8_path);
 
 }  // namespace host::sim

@@ -146,7 +146,7 @@ SimHost::SimHost(HostData data) : withholding_(std::make_shared<Withholding>()) 
   application_ = simApplication_;
 }
 
-void SimHost::install() const { setApplication(application_); }
+void SimHost::install() const { setApplication(application()); }
 
 void SimHost::uninstall() const {
   if (host::Application::get() == application_) setApplication(nullptr);

@@ -23,8 +23,11 @@ class SimHost {
   SimHost(const SimHost&) = delete;
   SimHost& operator=(const SimHost&) = delete;
 
-  // The application as add-in code sees it.
-  const Ptr<Application>& application() const { return application_; }
+  // The application as add-in code sees it; nothing while "application" is
+  // withheld.
+  Ptr<Application> application() const {
+    return withholding_->withheld("application") ? nullptr : application_;
+  }
   SimUserInterface& userInterface() const { return *userInterface_; }
 
   // Entries are "kind" or "kind@name"; see docs/design-format.md. They take

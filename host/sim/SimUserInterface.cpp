@@ -405,13 +405,14 @@ PressResult SimUserInterface::press(const Ptr<ToolbarControl>& control) {
 
   const std::string& id = own->id();
   auto command = std::make_shared<SimCommand>(withholding_, own);
+  // The event only observes its sender, so this owns it while handlers run.
+  Ptr<Base> sender = command;
   if (withheld("senderCommand", id)) {
-    command->executeEvent->setSender(std::make_shared<SimOtherSender>());
-  } else if (!withheld("sender", id)) {
-    command->executeEvent->setSender(command);
+    sender = std::make_shared<SimOtherSender>();
+  } else if (withheld("sender", id)) {
+    sender = nullptr;
   }
-  // A withheld sender still needs an owner while the handlers run.
-  const Ptr<Base> keepSender = command->executeEvent->sender();
+  command->executeEvent->setSender(sender);
 
   const auto createdArgs =
       std::make_shared<SimCreatedArgs>(withheld("command", id) ? nullptr : command);
