@@ -10,7 +10,11 @@
 #include "recording_scene_api.h"
 #include "scene_text.h"
 #include "sceneapi/LightFileFactory.h"
+#include "scenemodel/LightCamera.h"
+#include "scenemodel/LightModule.h"
 #include "scenemodel/LightNode.h"
+#include "scenemodel/OrvGroup.h"
+#include "scenemodel/TriangleObject.h"
 #include "scenemodel/orvSceneapi_oo.h"
 
 namespace {
@@ -66,6 +70,24 @@ TEST(Wrapper, WithoutSceneApiWritesNothingAndNeverStartsTheFactory) {
   wrapper.emitNode(&node);
   wrapper.emitNode(nullptr);
   EXPECT_EQ(node.emits, 0);
+
+  // Nodes handed the wrapper directly write nothing either: no definition
+  // is made and no mesh is checked.
+  orv::OrvGroup root("root");
+  auto mesh = std::make_shared<orv::TriangleObject>("mesh");
+  root.addNode(mesh);
+  root.setAttribute("key", "value");
+  orv::LightCamera camera("cam");
+  orv::DefaultRTModule module;
+  root.emit(wrapper);
+  camera.emit(wrapper);
+  module.emit(wrapper);
+  mesh->define(wrapper);
+  mesh->getMaterial()->define(wrapper);
+  EXPECT_FALSE(mesh->isDefined());
+  EXPECT_FALSE(mesh->getMaterial()->isDefined());
+  EXPECT_EQ(mesh->errorText(), "");
+  EXPECT_EQ(camera.emitEnvironment(wrapper), nullptr);
 
   orvSceneapi_oo noFactory(nullptr);
   EXPECT_EQ(noFactory.getSceneApi(), nullptr);
