@@ -158,4 +158,37 @@ void SimHost::openDocument(std::optional<DocumentData> document) {
   *state_ = std::make_shared<SimState>(std::move(data), withholding_);
 }
 
+SimHost::~SimHost() {
+  if (addinRunning_) stopAddin();
+  unloadAddin();
+}
+
+bool SimHost::loadAddin(const std::string& utf8_path, std::string& error) {
+  if (addin_) {
+    error = "an add-in module is already loaded";
+    return false;
+  }
+  addin_ = AddinModule::load(utf8_path, error);
+  return addin_ != nullptr;
+}
+
+bool SimHost::runAddin() {
+  if (!addin_) return false;
+  addinRunning_ = true;  // stop is owed even when run reports failure
+  return addin_->run(application(), "{\"IsApplicationStartup\": false}");
+}
+
+bool SimHost::stopAddin() {
+  if (!addin_ || !addinRunning_) return false;
+  addinRunning_ = false;
+  return addin_->stop("{\"IsApplicationStartup\": false}");
+}
+
+void SimHost::unloadAddin() {
+  if (!addin_) return;
+  userInterface_->detachAllHandlers();
+  addin_.reset();
+  addinRunning_ = false;
+}
+
 }  // namespace host::sim

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/api/Application.h"
+#include "host/sim/AddinModule.h"
 #include "host/sim/DesignData.h"
 #include "host/sim/SimState.h"
 #include "host/sim/SimUserInterface.h"
@@ -46,6 +47,16 @@ class SimHost {
 
   const HostData& data() const { return (*state_)->data; }
 
+  // One add-in module at a time, run as the host runs add-ins: load, run,
+  // (presses), stop, unload. Unloading forgets every handler attached in the
+  // user interface, since their code leaves with the module; the controls
+  // and definitions stay. The destructor stops a running module and unloads it.
+  ~SimHost();
+  bool loadAddin(const std::string& utf8_path, std::string& error);
+  bool runAddin();   // false when none is loaded or the module's run says so
+  bool stopAddin();  // false when none is running or the module's stop says so
+  void unloadAddin();
+
  private:
   class SimApplication;
   std::shared_ptr<Withholding> withholding_;
@@ -54,6 +65,8 @@ class SimHost {
   std::shared_ptr<SimUserInterface> userInterface_;
   std::shared_ptr<SimApplication> simApplication_;
   Ptr<host::Application> application_;
+  std::unique_ptr<AddinModule> addin_;
+  bool addinRunning_ = false;
 };
 
 }  // namespace host::sim

@@ -52,6 +52,32 @@ TEST_F(ModuleTest, AModuleGivenNoApplicationCannotStart) {
   EXPECT_EQ(host_.userInterface().toolbarControls("QAT")->count(), 0u);
 }
 
+TEST_F(ModuleTest, HostRunsOneModuleAtATimeAndUnloadingForgetsItsHandlers) {
+  std::string error;
+  EXPECT_FALSE(host_.runAddin());
+  ASSERT_TRUE(host_.loadAddin(kModule, error)) << error;
+  EXPECT_FALSE(host_.loadAddin(kModule, error));
+  EXPECT_EQ(error, "an add-in module is already loaded");
+  EXPECT_FALSE(host_.stopAddin());  // not running yet
+
+  ASSERT_TRUE(host_.runAddin());
+  EXPECT_TRUE(host_.stopAddin());
+  ASSERT_TRUE(host_.runAddin());  // run, stop, run: still one button, still working
+  auto& ui = host_.userInterface();
+  EXPECT_EQ(ui.toolbarControls("QAT")->count(), 1u);
+  ui.pressToolbarControl("QAT", "testModuleButton");
+  EXPECT_EQ(ui.messageBoxes().size(), 1u);
+
+  EXPECT_TRUE(host_.stopAddin());
+  host_.unloadAddin();
+  // The control stays, but nothing of the module is called any more.
+  EXPECT_EQ(ui.pressToolbarControl("QAT", "testModuleButton"), PressResult::Fired);
+  EXPECT_EQ(ui.messageBoxes().size(), 1u);
+
+  ASSERT_TRUE(host_.loadAddin(kModule, error)) << error;  // a new load after unloading
+  ASSERT_TRUE(host_.runAddin());
+}  // the host stops and unloads the module itself
+
 TEST(ModuleLoading, FailuresNameTheFileAndWhatIsMissing) {
   std::string error;
   EXPECT_FALSE(AddinModule::load("./no_such_module" + moduleFileName(""), error));
