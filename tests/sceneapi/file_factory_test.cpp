@@ -176,7 +176,8 @@ TEST(LightFileFactory, FailureWhileDestroyingOnlyPrintsTheErrorLine) {
     orv::LightFileFactory factory("/dev/full");
     write_empty_scene(factory);
   }
-  EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("closing file: ", 0), 0u);
+  const std::string error_line = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(error_line.rfind("closing file: ", 0), 0u) << error_line;
 }
 
 }  // namespace

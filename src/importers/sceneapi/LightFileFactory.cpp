@@ -44,6 +44,11 @@ bool LightFileFactory::close_stream() {
     backend_.reset();  // restores the numeric locale
   }
   if (!stream_) return !write_failed;
+  // Some C libraries report a failed final flush from fflush but not from fclose.
+  if (std::fflush(stream_) != 0 && !write_failed) {
+    write_failed = true;
+    write_error = errno;
+  }
   if (std::ferror(stream_)) write_failed = true;
   const bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
