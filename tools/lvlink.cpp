@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
   if (design.empty()) return usageError("export needs a design file");
   if (!haveOutput || output.empty()) return usageError("export needs -o FILE.lvs");
   if (module.empty()) {
-    module = platform::join_path(programFolder(argv[0]),
-                                 host::sim::moduleFileName("LumiVex9Addin"));
+    module =
+        platform::join_path(programFolder(argv[0]), host::sim::moduleFileName("LumiVex9Addin"));
   }
   return exportDesign(design, output, module);
 }
