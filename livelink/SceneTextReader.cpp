@@ -58,6 +58,11 @@ bool ends_token(char c) {
   return is_space(c) || c == ',' || c == '[' || c == ']' || c == '{' || c == '}' || c == '"';
 }
 
+// Copies raw array data; an empty block copies nothing (and may have no target).
+void copy_bytes(void* target, std::string_view data) {
+  if (!data.empty()) std::memcpy(target, data.data(), data.size());
+}
+
 std::string print_g(double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%g", value);
@@ -1055,25 +1060,25 @@ class Reader {
         value.code = ORV_ARRAY + ORV_FLOAT3;
         value.floats.resize(block.count);
         value.array.count = static_cast<int32_t>(block.count / 3);
-        std::memcpy(value.floats.data(), block.data.data(), block.data.size());
+        copy_bytes(value.floats.data(), block.data);
         break;
       case 'f':
         value.code = ORV_ARRAY + ORV_FLOAT;
         value.floats.resize(block.count);
         value.array.count = static_cast<int32_t>(block.count);
-        std::memcpy(value.floats.data(), block.data.data(), block.data.size());
+        copy_bytes(value.floats.data(), block.data);
         break;
       case 'i':
         value.code = ORV_ARRAY + ORV_INT;
         value.ints.resize(block.count);
         value.array.count = static_cast<int32_t>(block.count);
-        std::memcpy(value.ints.data(), block.data.data(), block.data.size());
+        copy_bytes(value.ints.data(), block.data);
         break;
       case 'r':
         value.code = ORV_ARRAY + ORV_DOUBLE;
         value.doubles.resize(block.count);
         value.array.count = static_cast<int32_t>(block.count);
-        std::memcpy(value.doubles.data(), block.data.data(), block.data.size());
+        copy_bytes(value.doubles.data(), block.data);
         break;
     }
   }

@@ -15,8 +15,9 @@ int64_t current_process_id();
 // True while a process with this id exists (it may belong to another user).
 bool process_alive(int64_t process_id);
 
-// From now on a stop request (SIGTERM, SIGINT; Ctrl-C, Ctrl-Break or close on
-// Windows) sets a flag instead of ending the process.
+// From now on a stop request (SIGTERM, SIGINT; on Windows Ctrl-C, Ctrl-Break,
+// closing the console, or ChildProcess::request_stop from another process)
+// sets a flag instead of ending the process.
 void install_stop_handler();
 bool stop_requested();
 
@@ -37,8 +38,9 @@ class ChildProcess {
   ~ChildProcess();
 
   int64_t id() const { return id_; }
-  // Asks the child to stop (SIGTERM; Ctrl-Break on Windows). False when the
-  // request could not be delivered.
+  // Asks the child to stop: SIGTERM; on Windows the stop request of a child
+  // that installed the stop handler, else Ctrl-Break. False when the request
+  // could not be delivered.
   bool request_stop();
   void kill();
   // The exit code once the child ended within timeout_ms; empty otherwise.

@@ -8,6 +8,13 @@ namespace platform {
 namespace {
 
 volatile LONG stop_flag = 0;
+// Besides console events, a process that installed the stop handler can be
+// asked to stop through a named event, which needs no shared console.
+HANDLE stop_event = nullptr;
+
+std::wstring stop_event_name(DWORD process_id) {
+  return L"Local\\lumivex-stop-request-" + std::to_wstring(process_id);
+}
 
 BOOL WINAPI on_console_event(DWORD event) {
   switch (event) {
@@ -67,9 +74,19 @@ bool process_alive(int64_t process_id) {
   return alive;
 }
 
-void install_stop_handler() { SetConsoleCtrlHandler(on_console_event, TRUE); }
+void install_stop_handler() {
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+  if (!stop_event) {
+    stop_event = CreateEventW(nullptr, TRUE, FALSE, stop_event_name(GetCurrentProcessId()).c_str());
+  }
+}
 
-bool stop_requested() { return InterlockedCompareExchange(&stop_flag, 0, 0) != 0; }
+bool stop_requested() {
+  if (stop_event && WaitForSingleObject(stop_event, 0) == WAIT_OBJECT_0) {
+    InterlockedExchange(&stop_flag, 1);
+  }
+  return InterlockedCompareExchange(&stop_flag, 0, 0) != 0;
+}
 
 std::string temp_folder() {
   wchar_t buffer[MAX_PATH + 1];
@@ -127,6 +144,13 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::request_stop() {
   if (!handle_ || exit_code_) return false;
+  HANDLE event =
+      OpenEventW(EVENT_MODIFY_STATE, FALSE, stop_event_name(static_cast<DWORD>(id_)).c_str());
+  if (event) {
+    bool set = SetEvent(event) != 0;
+    CloseHandle(event);
+    if (set) return true;
+  }
   return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(id_)) != 0;
 }
 
