@@ -371,9 +371,4 @@ void FusionSceneConverter::writeExport(const host::Ptr<host::Document>& document
   factory->close();  // a failed close (full disk) is an error, not a success
 }
 
-void FusionSceneConverter::renderScene(host::Ptr<host::Document> document) {
-  if (!document) return;
-  showMessage("Render in LumiVex 9 is not available yet: this build has no live link.");
-}
-
 }  // namespace addin

@@ -16,6 +16,10 @@
 #include "scenemodel/TriangleObject.h"
 #include "scenemodel/orvSceneapi_oo.h"
 
+namespace orv {
+class LiveLinkAccess;
+}
+
 namespace addin {
 
 class FusionSceneConverter {
@@ -29,8 +33,11 @@ class FusionSceneConverter {
   // The Export command: asks for a file and writes the design into it. Every
   // failure ends up in the host's message box; nothing is thrown.
   void exportScene(host::Ptr<host::Document> document);
-  // The Render command. The live link is not built yet, so it only says so.
+  // The Render command: streams the design to a renderer over the live link
+  // (the installed one, or the given access to it). A failed link ends up in
+  // the host's message box.
   void renderScene(host::Ptr<host::Document> document);
+  void renderScene(host::Ptr<host::Document> document, orv::LiveLinkAccess& link);
 
   // Design length units per metre of the document's default length unit (the
   // last design of the document decides; an unknown unit leaves 1.0).
