@@ -37,6 +37,9 @@ constexpr unsigned kIdleTimeoutMs = 30000;
 constexpr unsigned kAcceptPollMs = 200;
 constexpr unsigned kShutdownGraceMs = 3000;
 constexpr uint64_t kDefaultMaxStreamMiB = 512;
+// Connections served at once; more are closed at once, so a flood of clients
+// cannot exhaust threads or memory.
+constexpr int kMaxConnections = 16;
 
 struct Options {
   int version = kDefaultVersion;
@@ -192,6 +195,10 @@ class Renderer {
     while (!platform::stop_requested()) {
       std::optional<platform::Socket> client = listener->accept_connection(kAcceptPollMs);
       if (!client) continue;
+      if (active_ >= kMaxConnections) {
+        log_.line("refused a connection: " + std::to_string(kMaxConnections) + " already open");
+        continue;
+      }
       ++active_;
       std::thread([this, socket = std::move(*client)]() mutable {
         serve(socket);

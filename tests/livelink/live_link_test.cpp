@@ -23,6 +23,7 @@
 #include "platform/socket.h"
 #include "render_streams.h"
 #include "sceneapi/dev/lumivexlive.h"
+#include "sceneapi/dev/lumivexlive_loader.h"
 #include "support/scene_capture.h"
 
 namespace {
@@ -306,6 +307,43 @@ TEST_F(LiveLinkTest, TheLibrarySurvivesARendererThatVanishes) {
   EXPECT_FALSE(scene_->disconnect());
   size_t second = start_renderer(9);
   EXPECT_TRUE(send(renderer(second), Design{}, true)) << log(second);
+}
+
+TEST_F(LiveLinkTest, TheLoaderFindsTheLibraryThroughTheInstallation) {
+  size_t r = start_renderer(10);
+  orvScene_api* api = orv_get_scene_api(9, 10);
+  LiveQuery* query = orv_get_query_api(9, 10);
+  ASSERT_NE(api, nullptr);
+  ASSERT_NE(query, nullptr);
+  EXPECT_EQ(listed(query->listInstances(), pid(r), "version_major"), 10);
+  api->id(1);
+  ASSERT_TRUE(api->connect("localhost", renderer(r).port, 4));
+  render_streams::render(*api, Design{}, true);
+  EXPECT_TRUE(api->disconnect()) << log(r);
+  unload_live_library();
+  EXPECT_EQ(dump(r, "Bracket"), full_file(Design{}));
+}
+
+TEST_F(LiveLinkTest, AFloodOfIdleConnectionsIsBounded) {
+  size_t r = start_renderer(9);
+  std::vector<platform::Socket> idle;
+  for (int i = 0; i < 16; ++i) {
+    auto socket = platform::Socket::connect_to("127.0.0.1", renderer(r).port, 2000);
+    ASSERT_TRUE(socket);
+    idle.push_back(std::move(*socket));
+  }
+  // One more is closed by lvsim at once.
+  auto extra = platform::Socket::connect_to("127.0.0.1", renderer(r).port, 2000);
+  ASSERT_TRUE(extra);
+  char byte;
+  EXPECT_EQ(extra->receive(&byte, 1, 4000), 0);
+  EXPECT_NE(log(r).find("refused a connection: 16 already open"), std::string::npos);
+  idle.clear();
+  for (unsigned waited = 0; waited < 5000; waited += 50) {
+    if (send(renderer(r), Design{}, true)) break;
+    platform::sleep_milliseconds(50);
+  }
+  EXPECT_EQ(dump(r, "Bracket"), full_file(Design{})) << log(r);
 }
 
 TEST_F(LiveLinkTest, ConnectHonoursItsBudget) {
