@@ -1,0 +1,204 @@
+// The Export command on a large design held in memory: 1,000,000 triangles
+// over 100 components. Only the command is timed, not building the design.
+// Prints the .lvs megabytes per second and how far the heap grew during the
+// export, as a multiple of the design's mesh bytes.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "addin/FusionSceneConverter.h"
+
+// ---- heap accounting: every operator new counts its bytes -------------------
+
+namespace {
+
+std::atomic<std::int64_t> gLiveBytes{0};
+std::atomic<std::int64_t> gPeakBytes{0};
+
+// Room before each block for its size, keeping the block max-aligned.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+void* countedAlloc(std::size_t size) {
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (block == nullptr) throw std::bad_alloc();
+  std::memcpy(block, &size, sizeof size);
+  const std::int64_t live = gLiveBytes += static_cast<std::int64_t>(size);
+  std::int64_t peak = gPeakBytes.load();
+  while (live > peak && !gPeakBytes.compare_exchange_weak(peak, live)) {
+  }
+  return block + kHeader;
+}
+
+void countedFree(void* pointer) {
+  if (pointer == nullptr) return;
+  auto* block = static_cast<unsigned char*>(pointer) - kHeader;
+  std::size_t size;
+  std::memcpy(&size, block, sizeof size);
+  gLiveBytes -= static_cast<std::int64_t>(size);
+  std::free(block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return countedAlloc(size); }
+void* operator new[](std::size_t size) { return countedAlloc(size); }
+void operator delete(void* pointer) noexcept { countedFree(pointer); }
+void operator delete[](void* pointer) noexcept { countedFree(pointer); }
+void operator delete(void* pointer, std::size_t) noexcept { countedFree(pointer); }
+void operator delete[](void* pointer, std::size_t) noexcept { countedFree(pointer); }
+
+namespace {
+
+constexpr int kComponents = 100;
+constexpr int kFacesPerBody = 10;
+constexpr int kQuadsX = 25, kQuadsY = 20;  // 1,000 triangles per face mesh
+constexpr double kTargetMultiple = 1.5;
+constexpr double kTargetSlackBytes = 64.0 * 1024 * 1024;
+
+// A flat grid of kQuadsX by kQuadsY quads, lifted to height z.
+host::Ptr<fake::Mesh> gridMesh(float z) {
+  auto mesh = std::make_shared<fake::Mesh>();
+  for (int y = 0; y <= kQuadsY; ++y) {
+    for (int x = 0; x <= kQuadsX; ++x) {
+      mesh->coordinates.insert(mesh->coordinates.end(),
+                               {static_cast<float>(x) * 0.1f, static_cast<float>(y) * 0.1f, z});
+      mesh->normals.insert(mesh->normals.end(), {0.0f, 0.0f, 1.0f});
+      mesh->uvs.insert(mesh->uvs.end(),
+                       {static_cast<float>(x) / kQuadsX, static_cast<float>(y) / kQuadsY});
+    }
+  }
+  for (int y = 0; y < kQuadsY; ++y) {
+    for (int x = 0; x < kQuadsX; ++x) {
+      const int a = y * (kQuadsX + 1) + x, b = a + 1, c = a + kQuadsX + 1, d = c + 1;
+      mesh->indices.insert(mesh->indices.end(), {a, b, d, a, d, c});
+    }
+  }
+  return mesh;
+}
+
+struct LargeDesign {
+  host::Ptr<fake::Document> document;
+  std::size_t triangles = 0;
+  std::size_t meshBytes = 0;
+};
+
+LargeDesign makeLargeDesign() {
+  LargeDesign design;
+  auto steel = fake::appearance(
+      "Steel", {fake::colorProperty("metal_color", std::make_shared<fake::Color>(180, 180, 190))});
+  auto paint = fake::appearance(
+      "Paint",
+      {fake::colorProperty("generic_diffuse", std::make_shared<fake::Color>(200, 30, 20))});
+  auto root = fake::component("Assembly");
+  for (int c = 0; c < kComponents; ++c) {
+    std::vector<host::Ptr<host::BRepFace>> faces;
+    for (int f = 0; f < kFacesPerBody; ++f) {
+      auto mesh = gridMesh(static_cast<float>(f));
+      design.triangles += mesh->indices.size() / 3;
+      design.meshBytes += 4 * (mesh->coordinates.size() + mesh->normals.size() + mesh->uvs.size() +
+                               mesh->indices.size());
+      faces.push_back(fake::face(f % 3 == 0 ? paint : nullptr, {mesh}));
+    }
+    auto part = fake::component("Part " + std::to_string(c),
+                                {fake::body("Body " + std::to_string(c), faces, steel)});
+    part->physical->a = c + 1.0;
+    fake::place(root, part, fake::translation(c, 0, 0));
+  }
+  design.document = fake::document("Large v1", {fake::design(root, "mm")});
+  return design;
+}
+
+struct Figures {
+  double megabytesPerSecond = 0;
+  double growthBytes = 0;
+  std::size_t meshBytes = 0;
+  std::size_t triangles = 0;
+};
+Figures gFigures;
+
+void exportLargeDesign(benchmark::State& state) {
+  const LargeDesign design = makeLargeDesign();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "lumivex-addin-bench.lvs").string();
+  auto app = std::make_shared<fake::Application>();
+  app->ui->dialog->chosen = path;
+  addin::FusionSceneConverter converter(app->ui, app);
+
+  double seconds = 0, bytes = 0, growth = 0;
+  for (auto _ : state) {
+    const std::int64_t before = gLiveBytes.load();
+    gPeakBytes = before;
+    const auto start = std::chrono::steady_clock::now();
+    converter.exportScene(design.document);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    growth = std::max(growth, static_cast<double>(gPeakBytes.load() - before));
+    if (!app->ui->messages.empty()) {
+      state.SkipWithError(app->ui->messages.front().text.c_str());
+      break;
+    }
+    bytes += static_cast<double>(std::filesystem::file_size(path));
+  }
+  std::filesystem::remove(path);
+  gFigures = {bytes / 1e6 / seconds, growth, design.meshBytes, design.triangles};
+  state.counters["lvs_MB_per_s"] = gFigures.megabytesPerSecond;
+  state.counters["growth_x_mesh"] = growth / static_cast<double>(design.meshBytes);
+}
+
+// For --ratios: only the figure lines below are printed.
+class SilentReporter : public benchmark::BenchmarkReporter {
+ public:
+  bool ReportContext(const Context&) override { return true; }
+  void ReportRuns(const std::vector<Run>&) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool figuresOnly = false;
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--ratios") == 0) {
+      figuresOnly = true;
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  benchmark::RegisterBenchmark("export_command/1M_triangles_100_components", exportLargeDesign)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  if (figuresOnly) {
+    SilentReporter silent;
+    benchmark::RunSpecifiedBenchmarks(&silent);
+  } else {
+    benchmark::RunSpecifiedBenchmarks();
+  }
+  benchmark::Shutdown();
+  if (gFigures.meshBytes == 0) return 1;
+
+  const double mib = 1024.0 * 1024.0;
+  const double limit =
+      kTargetMultiple * static_cast<double>(gFigures.meshBytes) + kTargetSlackBytes;
+  const bool met = gFigures.growthBytes <= limit;
+  std::printf("export command (%zu triangles, 100 components): %.1f MB/s of .lvs\n",
+              gFigures.triangles, gFigures.megabytesPerSecond);
+  std::printf(
+      "export command peak memory growth: %.2fx the mesh bytes (%.1f MiB over %.1f MiB of "
+      "meshes; target <= 1.5x + 64 MiB = %.1f MiB) %s\n",
+      gFigures.growthBytes / static_cast<double>(gFigures.meshBytes), gFigures.growthBytes / mib,
+      static_cast<double>(gFigures.meshBytes) / mib, limit / mib, met ? "ok" : "MISSED");
+  return met ? 0 : 1;
+}
