@@ -267,21 +267,32 @@ ProductData readProduct(const Reader& r, const json& value, const std::string& w
   return product;
 }
 
-PropertyData readProperty(const Reader& r, const json& value, const std::string& where);
+PropertyData readProperty(const Reader& r, const json& value, const std::string& where,
+                          int textureDepth);
 
-TextureData readTexture(const Reader& r, const json& value, const std::string& where) {
+// Textures hold properties, which may hold textures again; real appearances
+// go one or two levels deep.
+constexpr int kMaxTextureDepth = 16;
+
+TextureData readTexture(const Reader& r, const json& value, const std::string& where,
+                        int textureDepth) {
+  if (textureDepth > kMaxTextureDepth) {
+    r.fail(where, "textures nest more than " + std::to_string(kMaxTextureDepth) + " levels deep");
+  }
   r.object(value, where, {"properties"});
   TextureData texture;
   if (value.contains("properties")) {
     const json& properties = r.array(value["properties"], at(where, "properties"));
     for (std::size_t i = 0; i < properties.size(); ++i) {
-      texture.properties.push_back(readProperty(r, properties[i], at(at(where, "properties"), i)));
+      texture.properties.push_back(
+          readProperty(r, properties[i], at(at(where, "properties"), i), textureDepth));
     }
   }
   return texture;
 }
 
-PropertyData readProperty(const Reader& r, const json& value, const std::string& where) {
+PropertyData readProperty(const Reader& r, const json& value, const std::string& where,
+                          int textureDepth) {
   if (!value.is_object()) r.fail(where, "expected an object");
   PropertyData property;
   const std::string type = r.requiredText(value, "type", where);
@@ -303,8 +314,8 @@ PropertyData readProperty(const Reader& r, const json& value, const std::string&
       property.color = rgba;
     }
     if (value.contains("texture")) {
-      property.texture =
-          std::make_shared<TextureData>(readTexture(r, value["texture"], at(where, "texture")));
+      property.texture = std::make_shared<TextureData>(
+          readTexture(r, value["texture"], at(where, "texture"), textureDepth + 1));
     }
   } else if (type == "filename") {
     r.object(value, where, {"type", "id", "name", "value"});
@@ -328,7 +339,7 @@ AppearanceData readAppearance(const Reader& r, const json& value, const std::str
     const json& properties = r.array(value["properties"], at(where, "properties"));
     for (std::size_t i = 0; i < properties.size(); ++i) {
       appearance.properties.push_back(
-          readProperty(r, properties[i], at(at(where, "properties"), i)));
+          readProperty(r, properties[i], at(at(where, "properties"), i), 0));
     }
   }
   return appearance;

@@ -1,5 +1,6 @@
 #include "host/sim/SimState.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
@@ -31,22 +32,33 @@ void checkAppearance(const SimState& state, const std::string& id, const std::st
   }
 }
 
+constexpr int kMaxNesting = 256;
+
 // Depth-first walk over the occurrence graph; a component met again while it
-// is still being walked contains itself.
-void checkNoCycle(const SimState& state, const DesignData& design, const ComponentData& component,
-                  std::set<const ComponentData*>& walking, std::set<const ComponentData*>& done) {
-  if (done.count(&component)) return;
+// is still being walked contains itself. Also measures how deep each
+// component's tree goes (a component with no occurrences: 0).
+void checkNesting(const SimState& state, const DesignData& design, const ComponentData& component,
+                  std::set<const ComponentData*>& walking,
+                  std::map<const ComponentData*, int>& heights) {
+  if (heights.count(&component)) return;
   walking.insert(&component);
+  int height = 0;
   for (const auto& occurrence : component.occurrences) {
     const ComponentData* child = state.component(design, occurrence.component);
     if (walking.count(child)) {
       throw DesignError("component \"" + child->name + "\" contains itself (through occurrence \"" +
                         occurrence.name + "\" of \"" + component.name + "\")");
     }
-    checkNoCycle(state, design, *child, walking, done);
+    checkNesting(state, design, *child, walking, heights);
+    height = std::max(height, heights[child] + 1);
+  }
+  // Whoever walks the tree recursively must not run out of stack.
+  if (height > kMaxNesting) {
+    throw DesignError("components nest more than " + std::to_string(kMaxNesting) +
+                      " levels deep (below \"" + component.name + "\")");
   }
   walking.erase(&component);
-  done.insert(&component);
+  heights[&component] = height;
 }
 
 }  // namespace
@@ -131,9 +143,10 @@ SimState::SimState(HostData hostData, std::shared_ptr<const Withholding> withhel
         if (!component.volume) component.volume = measures.volume;
       }
     }
-    std::set<const ComponentData*> walking, done;
+    std::set<const ComponentData*> walking;
+    std::map<const ComponentData*, int> heights;
     for (const auto& component : design.components) {
-      checkNoCycle(*this, design, component, walking, done);
+      checkNesting(*this, design, component, walking, heights);
     }
   }
 }

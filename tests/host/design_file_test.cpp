@@ -335,5 +335,54 @@ TEST(DesignFile, OpeningAnotherDocumentLeavesHandedOutObjectsIntact) {
   EXPECT_EQ(old->products()->item(2)->asDesign()->rootComponent()->name(), "Top");
 }
 
+// A chain of components, each placing the next, levels deep below the root.
+HostData chain(int levels) {
+  DesignData design;
+  for (int i = 0; i <= levels; ++i) {
+    ComponentData component;
+    component.name = "C" + std::to_string(i);
+    if (i < levels) {
+      OccurrenceData occurrence;
+      occurrence.component = "C" + std::to_string(i + 1);
+      component.occurrences.push_back(occurrence);
+    }
+    design.components.push_back(component);
+  }
+  HostData data;
+  data.document = DocumentData{"Deep", {}, {ProductData{"DesignProductType", design}}};
+  return data;
+}
+
+// An appearance whose colour texture holds a colour with a texture, levels deep.
+std::string nestedTextures(int levels) {
+  std::string texture = R"({"properties": []})";
+  for (int i = 0; i < levels - 1; ++i) {
+    texture = R"({"properties": [{"type": "color", "id": "c", "texture": )" + texture + "}]}";
+  }
+  return R"({"document": {"appearances": [{"id": "a", "properties": [{"type": "color", "id": "c", "texture": )" +
+         texture + "}]}]}}";
+}
+
+TEST(DesignFile, NestingIsBoundedSoNoWalkRunsOutOfStack) {
+  EXPECT_NO_THROW(SimHost{chain(256)});
+  try {
+    SimHost host(chain(257));
+    FAIL() << "a 257-level chain was accepted";
+  } catch (const DesignError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "components nest more than 256 levels deep (below \"C0\")");
+  }
+
+  EXPECT_NO_THROW(parseDesign(nestedTextures(16)));
+  try {
+    parseDesign(nestedTextures(17), "deep.json");
+    FAIL() << "17 nested textures were accepted";
+  } catch (const DesignError& error) {
+    EXPECT_NE(std::string(error.what()).find("textures nest more than 16 levels deep"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 }  // namespace
 }  // namespace host::sim
