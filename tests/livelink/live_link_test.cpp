@@ -22,6 +22,7 @@
 #include "platform/registry.h"
 #include "platform/socket.h"
 #include "render_streams.h"
+#include "sceneapi/dev/RepeatLinkFactory.h"
 #include "sceneapi/dev/lumivexlive.h"
 #include "sceneapi/dev/lumivexlive_loader.h"
 #include "support/scene_capture.h"
@@ -322,6 +323,84 @@ TEST_F(LiveLinkTest, TheLoaderFindsTheLibraryThroughTheInstallation) {
   EXPECT_TRUE(api->disconnect()) << log(r);
   unload_live_library();
   EXPECT_EQ(dump(r, "Bracket"), full_file(Design{}));
+}
+
+// The add-in's connection code against real instances: it reads their
+// listing and scene descriptions, prefers the one that shows the document,
+// and starts a renderer when none can take the scene.
+TEST_F(LiveLinkTest, TheConnectionCodeFindsTheInstanceThatShowsTheDocument) {
+  size_t nine = start_renderer(9);
+  size_t ten = start_renderer(10);
+  struct Outcome {
+    bool connected = false;
+    bool found = false;
+    bool delivered = false;
+  };
+  auto press = [&](const std::string& document, const Design& design, bool full) {
+    Outcome outcome;
+    orv::RepeatLinkFactory factory;
+    factory.setVersionRange(9, 10);
+    factory.setDocumentName(document);
+    factory.setAcceptAnyInstance(false);
+    factory.setLaunchPolling(50, 200);
+    orvScene_api* api = factory.getSceneApi();
+    outcome.connected = api != nullptr;
+    outcome.found = factory.sceneFound();
+    if (api) render_streams::render(*api, design, full);
+    factory.close();
+    outcome.delivered = factory.lastCloseDelivered();
+    EXPECT_TRUE(api) << factory.errorText();
+    return outcome;
+  };
+
+  // Both show nothing: the higher version takes the new scene.
+  Outcome first = press("Bracket", Design{}, true);
+  EXPECT_TRUE(first.connected && first.delivered);
+  EXPECT_FALSE(first.found);
+  EXPECT_EQ(dump(ten, "Bracket"), full_file(Design{}));
+
+  // Version 9 now shows another document; version 10 still shows Bracket.
+  scene_->connect("localhost", renderer(nine).port, 4);
+  scene_->begin_group("Other", true);
+  scene_->end_group();
+  ASSERT_TRUE(scene_->disconnect());
+
+  Design moved;
+  moved.part_x = 11;
+  moved.root_changed = moved.part_changed = false;
+  moved.adjust_camera = false;
+  Outcome second = press("Bracket", moved, false);
+  EXPECT_TRUE(second.found && second.delivered);
+  EXPECT_EQ(dump(ten, "Bracket"), full_file(moved));
+  EXPECT_EQ(dump(nine, "Bracket"), "");
+
+  // A third document: neither instance can take it, so a renderer is started
+  // (lvsim as the installation's executable, without arguments).
+  const std::string before = query_->listInstances();
+  Outcome third = press("Third", Design{}, true);
+  EXPECT_TRUE(third.connected && third.delivered);
+  EXPECT_FALSE(third.found);
+  int64_t launched = 0;
+  for (int64_t candidate : {pid(nine), pid(ten)})
+    EXPECT_TRUE(listed(before, candidate, "version_major"));
+  const std::string after = query_->listInstances();
+  for (size_t at = after.find("<process_id>"); at != std::string::npos;
+       at = after.find("<process_id>", at + 1)) {
+    int64_t id = std::stoll(after.substr(at + 12));
+    if (id != pid(nine) && id != pid(ten)) launched = id;
+  }
+  ASSERT_GT(launched, 0) << after;
+  ASSERT_TRUE(query_->openInstance(launched));
+  const char* xml = query_->instanceScene();
+  ASSERT_NE(xml, nullptr);
+  EXPECT_NE(std::string(xml).find("<scene name=\"Bracket\""), std::string::npos) << xml;
+  query_->closeInstance();
+  ASSERT_TRUE(platform::request_process_stop(launched));
+  for (unsigned waited = 0; waited < 10000; waited += 50) {
+    if (!listed(query_->listInstances(), launched, "version_major")) break;
+    platform::sleep_milliseconds(50);
+  }
+  EXPECT_FALSE(listed(query_->listInstances(), launched, "version_major"));
 }
 
 TEST_F(LiveLinkTest, AFloodOfIdleConnectionsIsBounded) {

@@ -21,6 +21,10 @@ bool process_alive(int64_t process_id);
 void install_stop_handler();
 bool stop_requested();
 
+// Asks another process to stop, as ChildProcess::request_stop does for a
+// child. False when the request could not be delivered.
+bool request_process_stop(int64_t process_id);
+
 // The folder for temporary files, without a trailing separator.
 std::string temp_folder();
 

@@ -47,6 +47,11 @@ void install_stop_handler() {
 
 bool stop_requested() { return stop_flag != 0; }
 
+bool request_process_stop(int64_t process_id) {
+  if (process_id <= 0 || process_id != static_cast<pid_t>(process_id)) return false;
+  return ::kill(static_cast<pid_t>(process_id), SIGTERM) == 0;
+}
+
 std::string temp_folder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = tmp && *tmp ? tmp : "/tmp";
@@ -89,7 +94,7 @@ ChildProcess::~ChildProcess() { kill(); }
 
 bool ChildProcess::request_stop() {
   if (id_ <= 0 || exit_code_) return false;
-  return ::kill(static_cast<pid_t>(id_), SIGTERM) == 0;
+  return request_process_stop(id_);
 }
 
 void ChildProcess::kill() {

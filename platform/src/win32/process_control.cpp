@@ -88,6 +88,18 @@ bool stop_requested() {
   return InterlockedCompareExchange(&stop_flag, 0, 0) != 0;
 }
 
+bool request_process_stop(int64_t process_id) {
+  if (process_id <= 0 || process_id > 0xffffffffLL) return false;
+  const DWORD id = static_cast<DWORD>(process_id);
+  HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, stop_event_name(id).c_str());
+  if (event) {
+    bool set = SetEvent(event) != 0;
+    CloseHandle(event);
+    if (set) return true;
+  }
+  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, id) != 0;
+}
+
 std::string temp_folder() {
   wchar_t buffer[MAX_PATH + 1];
   DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
@@ -144,14 +156,7 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::request_stop() {
   if (!handle_ || exit_code_) return false;
-  HANDLE event =
-      OpenEventW(EVENT_MODIFY_STATE, FALSE, stop_event_name(static_cast<DWORD>(id_)).c_str());
-  if (event) {
-    bool set = SetEvent(event) != 0;
-    CloseHandle(event);
-    if (set) return true;
-  }
-  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(id_)) != 0;
+  return request_process_stop(id_);
 }
 
 void ChildProcess::kill() {
