@@ -11,6 +11,7 @@
 #include "host/sim/DesignFile.h"
 #include "host/sim/SimHost.h"
 #include "platform/fs.h"
+#include "tools/lvlink_render.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ const char* const kExportId = "lumiVex9ExportCommandOnPanelCPP";
 void printHelp(std::FILE* out) {
   std::fputs(
       "usage: lvlink export DESIGN -o FILE.lvs [--addin MODULE]\n"
+      "       lvlink render DESIGN [DESIGN...] [--watch] [--addin MODULE]\n"
       "       lvlink --help\n"
       "\n"
       "export  Loads DESIGN (a design file, see docs/design-format.md) into the\n"
@@ -29,6 +31,10 @@ void printHelp(std::FILE* out) {
       "        \"Export to LumiVex .lvs\" button and answers the file dialog with\n"
       "        FILE.lvs, then stops the add-in. With -o - the scene is written to\n"
       "        standard output.\n"
+      "\n",
+      out);
+  std::fputs(lvlink::kRenderHelp, out);
+  std::fputs(
       "\n"
       "options:\n"
       "  -o FILE          where the scene goes (required; - for standard output)\n"
@@ -129,6 +135,9 @@ int main(int argc, char** argv) {
       printHelp(stdout);
       return 0;
     }
+  }
+  if (args[0] == "render") {
+    return lvlink::renderCommand(std::vector<std::string>(args.begin() + 1, args.end()), argv[0]);
   }
   if (args[0] != "export") return usageError("unknown command \"" + args[0] + "\"");
 
