@@ -5,6 +5,8 @@
 #include "FakeHost.h"
 #include "TempDir.h"
 #include "addin/AddinModule.h"
+#include "platform/env.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -123,13 +125,20 @@ TEST_F(ModuleFixture, PressingWithNoDocumentDoesNothing) {
   EXPECT_TRUE(app->ui->messages.empty());
 }
 
-TEST_F(ModuleFixture, RenderSaysTheLiveLinkIsNotThereYet) {
+TEST_F(ModuleFixture, BothRenderButtonsRunTheRenderCommand) {
+  // No renderer installation: the POSIX registry files live in an empty
+  // folder (a fresh Windows registry has none either).
+  TempDir dir;
+  platform::set_environment(platform::kRegistryFilesVariable, dir.file("registry"));
   ASSERT_TRUE(addin::runAddin());
   app->active = fake::document("Doc", {fake::design(fake::component("Root"))});
   fake::press(app->ui->qatControls()->itemById(kQatId));
-  ASSERT_EQ(app->ui->messages.size(), 1u);
-  EXPECT_EQ(app->ui->messages[0].text,
-            "Render in LumiVex 9 is not available yet: this build has no live link.");
+  fake::press(renderPanel()->itemById(kRenderId));
+  platform::unset_environment(platform::kRegistryFilesVariable);
+  ASSERT_EQ(app->ui->messages.size(), 2u);
+  for (const auto& message : app->ui->messages)
+    EXPECT_EQ(message.text.rfind("Live link failed. Reason: \"", 0), 0u) << message.text;
+  EXPECT_EQ(app->ui->dialog->shown, 0);
 }
 
 TEST_F(ModuleFixture, RunFailsWithoutTheHostPiecesItNeeds) {
