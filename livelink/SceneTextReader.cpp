@@ -641,7 +641,15 @@ class Reader {
       skip_blanks();
       if (at_name() || peek() == '{') {
         ShaderBuffer* shader = anonymous_shader();
-        api_.assign_shader(kind, shader);
+        // A keyword-style parameter with a shader value and this name ends its
+        // line straight after the shader; an assignment ends it with an
+        // indented line break, which carries the indentation.
+        if (indent_.value_or(false) && !stack_.empty() && peek() == '\n') {
+          static const char* const kNames[] = {"surface", "shadow", "volume", "reflection map"};
+          api_.parameter(kNames[kind > 3 ? 0 : kind], ORV_SHADER, &shader);
+        } else {
+          api_.assign_shader(kind, shader);
+        }
       } else {
         api_.assign_shader_id(kind, integer("expected a shader number"));
       }

@@ -101,6 +101,15 @@ void all_values(orvScene_api& api) {
     a.parameter("i2", ORV_INT2, i2);
     a.parameter("i3", ORV_INT3, i3);
     a.parameter("i4", ORV_INT4, i4);
+    // Shader values, also under a name that is a shader kind.
+    a.push_shader();
+    a.begin_shader(nullptr, "orv_env");
+    a.parameter("radius", ORV_FLOAT, &f_plain);
+    a.end_shader();
+    ShaderBuffer* env = a.current_shader();
+    a.pop_shader();
+    a.parameter("env", ORV_SHADER, &env);
+    a.parameter("reflection map", ORV_SHADER, &env);
   };
   api.begin_load("values.so");
   values(api);
