@@ -71,10 +71,12 @@ class SimColorProperty : public ColorProperty {
 
 class SimFilenameProperty : public FilenameProperty {
  public:
-  explicit SimFilenameProperty(const PropertyData* data) : data_(data) {}
+  SimFilenameProperty(StatePtr state, const PropertyData* data)
+      : state_(std::move(state)), data_(data) {}
   std::string value() const override { return data_->filename; }
 
  private:
+  StatePtr state_;
   const PropertyData* data_;
 };
 
@@ -105,10 +107,7 @@ class SimProperty : public Property {
         state_->withheld("filenameProperty", data_->id)) {
       return nullptr;
     }
-    // The view keeps the state alive through an aliasing owner.
-    auto keep = std::make_shared<std::pair<StatePtr, SimFilenameProperty>>(
-        state_, SimFilenameProperty(data_));
-    return Ptr<FilenameProperty>(keep, &keep->second);
+    return std::make_shared<SimFilenameProperty>(state_, data_);
   }
 
  private:
