@@ -342,7 +342,7 @@ TEST_F(LiveLinkTest, TheConnectionCodeFindsTheInstanceThatShowsTheDocument) {
     factory.setVersionRange(9, 10);
     factory.setDocumentName(document);
     factory.setAcceptAnyInstance(false);
-    factory.setLaunchPolling(50, 200);
+    factory.setLaunchPolling(100, 200);
     orvScene_api* api = factory.getSceneApi();
     outcome.connected = api != nullptr;
     outcome.found = factory.sceneFound();
