@@ -23,6 +23,7 @@
 #include "platform/socket.h"
 #include "render_streams.h"
 #include "sceneapi/dev/RepeatLinkFactory.h"
+#include "sceneapi/dev/lumivex_discovery.h"
 #include "sceneapi/dev/lumivexlive.h"
 #include "sceneapi/dev/lumivexlive_loader.h"
 #include "support/scene_capture.h"
@@ -459,6 +460,34 @@ TEST_F(LiveLinkTest, AStopRequestEndsLvsimAndItsRecord) {
   EXPECT_EQ(*code, 0) << log(r);
   EXPECT_FALSE(listed(query_->listInstances(), pid(r), "version_major"));
   EXPECT_NE(log(r).find("stopping"), std::string::npos);
+}
+
+TEST(LvsimCommandLine, InstallWritesWhatDiscoveryReads) {
+  const std::string folder = platform::join_path(
+      platform::temp_folder(), "lvsim-install-" + std::to_string(platform::current_process_id()));
+  ASSERT_TRUE(platform::make_folders(folder));
+  const std::string reg = platform::join_path(folder, "install.reg");
+  const std::string instances = platform::join_path(folder, "in \"stances\"");
+  auto child = platform::ChildProcess::start(
+      program("lvsim"), {"install", "--reg", reg, "--version", "12", "--version", "13",
+                         "--executable", program("lvsim"), "--resource-folder", folder, "--ports",
+                         "41000-41007", "--instances", instances});
+  ASSERT_TRUE(child);
+  ASSERT_EQ(child->wait(kStartLimitMs), 0);
+  ASSERT_TRUE(platform::import_registry_file(reg));
+  int version = 0;
+  EXPECT_EQ(lumivex::lookup_bin_folder(12, 13, version), here());
+  EXPECT_EQ(version, 13);
+  EXPECT_EQ(lumivex::lookup_executable(12, 12), program("lvsim"));
+  EXPECT_EQ(lumivex::lookup_resource_folder(12, 12), folder);
+  int first = 0, last = 0;
+  EXPECT_EQ(lumivex::lookup_live_link_ports(12, 12, first, last), lumivex::kPortsRead);
+  EXPECT_EQ(first, 41000);
+  EXPECT_EQ(last, 41007);
+  EXPECT_EQ(livelink::instance_folder(), instances);
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(std::u8string(folder.begin(), folder.end())),
+                              ignored);
 }
 
 TEST(LvsimCommandLine, BadUseIsRefusedWithAClearMessage) {
