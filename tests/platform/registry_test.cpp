@@ -21,6 +21,7 @@ class Registry : public testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override {
+    install("");  // leaves no test keys behind in a real registry
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }

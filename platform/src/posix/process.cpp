@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,17 +13,20 @@ namespace platform {
 
 namespace {
 
-// Closes every descriptor above the standard streams except keep, so the
-// started program holds none of ours (sockets, log files).
-void close_inherited(int keep) {
+// Leaves the started program none of our descriptors above the standard
+// streams (sockets, log files): all are marked close-on-exec, which keeps
+// the report pipe usable until the exec itself.
+void close_inherited_on_exec() {
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
   struct rlimit limit {};
-  int top = 1024;
+  rlim_t top = 65536;
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      limit.rlim_cur < 65536) {
-    top = static_cast<int>(limit.rlim_cur);
+      limit.rlim_cur < top) {
+    top = limit.rlim_cur;
   }
-  for (int fd = 3; fd < top; ++fd) {
-    if (fd != keep) ::close(fd);
+  for (int fd = 3; fd < static_cast<int>(top); ++fd) {
+    const int flags = ::fcntl(fd, F_GETFD);
+    if (flags >= 0) ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
   }
 }
 
@@ -44,7 +48,7 @@ bool start_process(const std::string& application_path) {
     ::close(report[0]);
     const pid_t program = ::fork();
     if (program == 0) {
-      close_inherited(report[1]);
+      close_inherited_on_exec();
       char* const argv[] = {const_cast<char*>(application_path.c_str()), nullptr};
       ::execve(application_path.c_str(), argv, environ);
       const int error = errno;

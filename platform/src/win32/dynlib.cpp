@@ -10,9 +10,11 @@ LibraryHandle load_library(const std::string& utf8_path) {
   const std::u16string u = utf8_to_utf16(utf8_path);
   const std::wstring path(u.begin(), u.end());
   // No "cannot load" dialog box for a file that is not a library of ours.
-  const UINT previous = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  DWORD previous = 0;
+  const BOOL quiet =
+      ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
   HMODULE module = ::LoadLibraryW(path.c_str());
-  ::SetErrorMode(previous);
+  if (quiet) ::SetThreadErrorMode(previous, nullptr);
   return reinterpret_cast<LibraryHandle>(module);
 }
 
