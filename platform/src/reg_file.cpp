@@ -9,8 +9,7 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
-constexpr std::string_view kHeader4 = "REGEDIT4";
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -134,9 +133,8 @@ class Importer {
     }
     size_t first = 0;
     while (first < lines.size() && trim(lines[first]).empty()) ++first;
-    if (first == lines.size() ||
-        (trim(lines[first]) != kHeader5 && trim(lines[first]) != kHeader4)) {
-      warnings_ << file_name_ << ": not a registry export (no \"" << kHeader5
+    if (first == lines.size() || trim(lines[first]) != kHeader) {
+      warnings_ << file_name_ << ": not a registry export (no \"" << kHeader
                 << "\" line); file ignored\n";
       return;
     }

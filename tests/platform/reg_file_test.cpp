@@ -160,7 +160,8 @@ TEST(RegFile, DeletionsApplyInFileOrder) {
 }
 
 TEST(RegFile, FileWithoutHeaderIsIgnoredWithWarning) {
-  for (const char* text : {"", "[HKEY_CURRENT_USER\\SOFTWARE\\X]\n\"A\"=\"1\"\n", "REGEDIT5\n"}) {
+  for (const char* text : {"", "[HKEY_CURRENT_USER\\SOFTWARE\\X]\n\"A\"=\"1\"\n",
+                           "REGEDIT4\n[HKEY_CURRENT_USER\\SOFTWARE\\X]\n"}) {
     std::string warnings;
     EXPECT_TRUE(import_text(text, &warnings).empty());
     EXPECT_NE(warnings.find("fixture.reg: not a registry export"), std::string::npos);

@@ -74,4 +74,18 @@ TEST_F(RegistryFiles, UnsetReadsTheUsersConfigurationFolder) {
   }
 }
 
+TEST_F(RegistryFiles, AMalformedLineIsReportedOnceAndTheRestOfTheFileCounts) {
+  const fs::path file = dir_ / "install.reg";
+  std::ofstream(file, std::ios::binary) << "Windows Registry Editor Version 5.00\n"
+                                        << "[HKEY_CURRENT_USER\\SOFTWARE\\T]\n"
+                                        << "\"Bad\"=dword:nothex\n"
+                                        << "\"V\"=\"kept\"\n";
+  platform::set_environment(platform::kRegistryFilesVariable, file.string());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(value(), "kept");
+  EXPECT_EQ(value(), "kept");
+  const std::string warnings = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(warnings, file.string() + ":3: dword value is not 1 to 8 hex digits; line skipped\n");
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -54,6 +56,19 @@ std::vector<fs::path> registry_files() {
   return files;
 }
 
+// The files are read at every key open, so each warning is shown once per
+// process, not at every lookup.
+void warn_once(const std::string& warnings) {
+  static std::mutex mutex;
+  static std::set<std::string> shown;
+  std::lock_guard<std::mutex> lock(mutex);
+  std::istringstream lines(warnings);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (shown.insert(line).second) std::cerr << line << '\n';
+  }
+}
+
 RegistryTree load_registry() {
   RegistryTree tree;
   for (const fs::path& file : registry_files()) {
@@ -61,7 +76,9 @@ RegistryTree load_registry() {
     if (!in) continue;  // a missing file is an empty registry, as before installation
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    apply_reg_file(bytes.str(), file.string(), tree, std::cerr);
+    std::ostringstream warnings;
+    apply_reg_file(bytes.str(), file.string(), tree, warnings);
+    if (!warnings.str().empty()) warn_once(warnings.str());
   }
   return tree;
 }
