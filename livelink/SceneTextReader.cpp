@@ -1,5 +1,6 @@
 #include "livelink/SceneTextReader.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -63,10 +64,11 @@ void copy_bytes(void* target, std::string_view data) {
   if (!data.empty()) std::memcpy(target, data.data(), data.size());
 }
 
-std::string print_g(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%g", value);
-  return buffer;
+// Numbers are read and compared in the "C" form whatever the process locale,
+// which is the form the writer uses.
+std::string_view print_g(double value, char (&buffer)[64]) {
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+  return std::string_view(buffer, result.ptr - buffer);
 }
 
 // How one numeric token of the text can be reproduced by the writer.
@@ -81,26 +83,33 @@ struct NumberToken {
 
 std::optional<NumberToken> classify_number(std::string_view text) {
   if (text.empty() || text.size() > 400) return std::nullopt;
-  std::string owned(text);
-  char* end = nullptr;
-  double value = std::strtod(owned.c_str(), &end);
-  if (end != owned.c_str() + owned.size()) return std::nullopt;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
   NumberToken token;
   token.text = text;
-  token.value = value;
-  long long as_long = std::strtoll(owned.c_str(), &end, 10);
-  if (end == owned.c_str() + owned.size() && as_long >= INT32_MIN && as_long <= INT32_MAX) {
-    token.int_value = static_cast<int32_t>(as_long);
-    token.as_int = std::to_string(token.int_value) == owned;
+  auto parsed = std::from_chars(first, last, token.value);
+  if (parsed.ec == std::errc::result_out_of_range) {
+    // A decimal beyond the double range; the writer never prints one.
+    return std::nullopt;
   }
+  if (parsed.ec != std::errc() || parsed.ptr != last) return std::nullopt;
+  int32_t as_int = 0;
+  auto integer = std::from_chars(first, last, as_int);
+  if (integer.ec == std::errc() && integer.ptr == last) {
+    token.int_value = as_int;
+    token.as_int = std::to_string(as_int) == text;  // refuses "-0" and leading zeros
+  }
+  char buffer[64];
+  const double value = token.value;
   if (!(std::fabs(value) > 3.4028235e38) || std::isinf(value) || std::isnan(value)) {
-    token.as_float = print_g(static_cast<float>(value)) == owned;
+    token.as_float = print_g(static_cast<float>(value), buffer) == text;
   }
-  size_t dot = owned.find('.');
-  if (dot != std::string::npos && owned.size() - dot - 1 == 16) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%16.16f", value);
-    token.as_fixed = owned == buffer;
+  size_t dot = text.find('.');
+  if (dot != std::string_view::npos && text.size() - dot - 1 == 16) {
+    char fixed[512];
+    auto result = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed, 16);
+    token.as_fixed =
+        result.ec == std::errc() && std::string_view(fixed, result.ptr - fixed) == text;
   }
   return token;
 }
