@@ -206,7 +206,7 @@ TEST_F(LvlinkTest, ArgumentsAndDesignFilesAreChecked) {
   } cases[] = {
       {"--help", 0, "usage: lvlink export DESIGN -o FILE.lvs"},
       {"", 2, "usage: lvlink export"},
-      {"render " + quoted(design), 2, "unknown command \"render\""},
+      {"import " + quoted(design), 2, "unknown command \"import\""},
       {"export " + quoted(design), 2, "export needs -o FILE.lvs"},
       {"export -o " + quoted(path("x.lvs")), 2, "export needs a design file"},
       {"export " + quoted(design) + " -o", 2, "-o needs a value"},
