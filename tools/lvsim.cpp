@@ -246,12 +246,17 @@ class Renderer {
       return;
     }
     livelink::SceneStore::Outcome outcome;
-    std::string file_text;
     {
+      // The dump is written under the lock too, so files follow the order of
+      // the streams.
       std::lock_guard<std::mutex> lock(mutex_);
       outcome = store_.take_stream(stream.text);
       if (outcome.accepted && !options_.dump_folder.empty()) {
-        file_text = store_.scene_file_text(outcome.name);
+        std::string path =
+            platform::join_path(options_.dump_folder, livelink::scene_file_name(outcome.name));
+        if (!platform::write_file_atomically(path, store_.scene_file_text(outcome.name))) {
+          log_.line("could not write " + path);
+        }
       }
     }
     if (!outcome.accepted) {
@@ -267,11 +272,6 @@ class Renderer {
               " unchanged component(s) had nothing held to keep";
     }
     log_.line(note);
-    if (!file_text.empty()) {
-      std::string path =
-          platform::join_path(options_.dump_folder, livelink::scene_file_name(outcome.name));
-      if (!platform::write_file_atomically(path, file_text)) log_.line("could not write " + path);
-    }
     livelink::send_frame(socket, livelink::FrameType::accepted, {});
   }
 

@@ -289,6 +289,17 @@ TEST_F(LiveLinkTest, CutStreamsAreDroppedWholeAndTheRendererCarriesOn) {
   EXPECT_NE(text.find("dropped: the stream ended after 2 of 9 bytes"), std::string::npos);
   EXPECT_NE(text.find("refused a connection that is not a live-link client"), std::string::npos);
   EXPECT_FALSE(renderers_[r].wait(0));
+
+  // A complete stream whose text does not read is refused, and disconnect says so.
+  ASSERT_TRUE(scene_->connect("127.0.0.1", renderer(r).port, 1));
+  scene_->end_group();
+  EXPECT_FALSE(scene_->disconnect());
+  EXPECT_NE(log(r).find("bytes refused: the scene text does not read: line 1: '}' without an "
+                        "open block"),
+            std::string::npos)
+      << log(r);
+  EXPECT_EQ(dump(r, "Bracket"), held);
+
   ASSERT_TRUE(send(renderer(r), changed, true)) << log(r);
   EXPECT_EQ(dump(r, "Bracket"), full_file(changed));
 }
