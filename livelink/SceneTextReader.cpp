@@ -21,6 +21,9 @@ constexpr int kFlagBase = 1;
 constexpr int kFlagRaw = 2;
 constexpr int kFlagNoIndent = 1 << 22;
 
+// The words of the shader kinds 0 to 3, as the assignments write them.
+constexpr const char* kShaderKindNames[] = {"surface", "shadow", "volume", "reflection map"};
+
 enum class Block {
   kGroup,
   kObject,
@@ -654,13 +657,21 @@ class Reader {
         // line straight after the shader; an assignment ends it with an
         // indented line break, which carries the indentation.
         if (indent_.value_or(false) && !stack_.empty() && peek() == '\n') {
-          static const char* const kNames[] = {"surface", "shadow", "volume", "reflection map"};
-          api_.parameter(kNames[kind > 3 ? 0 : kind], ORV_SHADER, &shader);
+          api_.parameter(kShaderKindNames[kind > 3 ? 0 : kind], ORV_SHADER, &shader);
         } else {
           api_.assign_shader(kind, shader);
         }
       } else {
-        api_.assign_shader_id(kind, integer("expected a shader number"));
+        // A shader number, or else a keyword-style parameter of that name.
+        size_t value_start = pos_;
+        std::optional<NumberToken> id = classify_number(bare_token());
+        pos_ = value_start;
+        if (id && id->as_int) {
+          api_.assign_shader_id(kind, integer("expected a shader number"));
+        } else {
+          Value value = parse_value(true);
+          pass_parameter(kShaderKindNames[kind > 3 ? 0 : kind], value);
+        }
       }
       return true;
     }

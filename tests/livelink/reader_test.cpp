@@ -110,6 +110,7 @@ void all_values(orvScene_api& api) {
     a.pop_shader();
     a.parameter("env", ORV_SHADER, &env);
     a.parameter("reflection map", ORV_SHADER, &env);
+    a.parameter("volume", ORV_FLOAT3, f3);
   };
   api.begin_load("values.so");
   values(api);
