@@ -316,12 +316,13 @@ void FusionSceneConverter::showMessage(const std::string& text) {
 
 void FusionSceneConverter::exportScene(host::Ptr<host::Document> document) {
   try {
+    require(document, "document");
     auto dialog =
         require(require(userInterface_, "user interface")->createFileDialog(), "file dialog");
     dialog->setFilter("LumiVex scene (*.lvs)");
     dialog->setIsMultiSelectEnabled(false);
     dialog->setInitialDirectory("%CSIDL_MYDOCUMENTS%");
-    const std::string documentName = document ? document->name() : std::string();
+    const std::string documentName = document->name();
     dialog->setInitialFilename(documentName.empty() ? "Untitled.lvs" : documentName);
     if (dialog->showSave() != host::DialogOK) return;
     const std::string path = dialog->filename();

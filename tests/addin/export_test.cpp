@@ -134,14 +134,16 @@ TEST_F(ExportFixture, CancelledOrNamelessDialogWritesAndShowsNothing) {
 }
 
 TEST_F(ExportFixture, FailuresAreShownNeverSwallowed) {
-  // No dialog from the host.
+  // No document, then no dialog from the host: each shows one message.
+  converter.exportScene(nullptr);
   app->ui->dialog = nullptr;
   converter.exportScene(smallDesign());
-  ASSERT_EQ(app->ui->messages.size(), 1u);
-  EXPECT_EQ(app->ui->messages[0].text, "Export failed. Reason: \"the host gave no file dialog\"");
-  EXPECT_EQ(app->ui->messages[0].title, "");
-  EXPECT_EQ(app->ui->messages[0].buttons, 0);
-  EXPECT_EQ(app->ui->messages[0].icon, 0);
+  ASSERT_EQ(app->ui->messages.size(), 2u);
+  EXPECT_EQ(app->ui->messages[0].text, "Export failed. Reason: \"the host gave no document\"");
+  EXPECT_EQ(app->ui->messages[1].text, "Export failed. Reason: \"the host gave no file dialog\"");
+  EXPECT_EQ(app->ui->messages[1].title, "");
+  EXPECT_EQ(app->ui->messages[1].buttons, 0);
+  EXPECT_EQ(app->ui->messages[1].icon, 0);
 }
 
 TEST_F(ExportFixture, AFileThatCannotBeOpenedLeavesTheConverterAsItWas) {
