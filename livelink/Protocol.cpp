@@ -106,8 +106,9 @@ bool FrameSink::finish() {
 }
 
 ReceivedStream receive_stream(platform::Socket& socket, unsigned idle_timeout_ms,
-                              uint64_t max_bytes) {
+                              uint64_t max_bytes, std::atomic<uint64_t>* in_flight) {
   ReceivedStream stream;
+  uint64_t counted = 0;  // this stream's share of in_flight
   Frame frame;
   while (true) {
     FrameStatus status = receive_frame(socket, frame, idle_timeout_ms);
@@ -128,6 +129,15 @@ ReceivedStream receive_stream(platform::Socket& socket, unsigned idle_timeout_ms
         stream.problem = "the stream is longer than " + std::to_string(max_bytes) + " bytes";
         break;
       }
+      if (in_flight) {
+        uint64_t total = in_flight->fetch_add(frame.payload.size()) + frame.payload.size();
+        counted += frame.payload.size();
+        if (total > max_bytes) {
+          stream.problem =
+              "streams arriving together exceed " + std::to_string(max_bytes) + " bytes";
+          break;
+        }
+      }
       stream.text += frame.payload;
       continue;
     }
@@ -142,13 +152,16 @@ ReceivedStream receive_stream(platform::Socket& socket, unsigned idle_timeout_ms
         break;
       }
       stream.complete = true;
-      return stream;
+      break;
     }
     stream.problem = "an unexpected frame in the stream";
     break;
   }
-  stream.text.clear();
-  stream.text.shrink_to_fit();
+  if (in_flight) in_flight->fetch_sub(counted);
+  if (!stream.complete) {
+    stream.text.clear();
+    stream.text.shrink_to_fit();
+  }
   return stream;
 }
 

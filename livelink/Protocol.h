@@ -15,6 +15,7 @@
 //   query          server: one 'X' frame with the XML of the held scenes.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -91,8 +92,11 @@ struct ReceivedStream {
 };
 
 // Reads 'D' frames up to the 'E' frame. Each wait for the next frame may
-// take idle_timeout_ms; a stream longer than max_bytes is refused.
+// take idle_timeout_ms; a stream longer than max_bytes is refused. With
+// in_flight, the streams being received at the same time share that limit:
+// in_flight counts their bytes, and a frame that would take the sum past
+// max_bytes cuts its stream.
 ReceivedStream receive_stream(platform::Socket& socket, unsigned idle_timeout_ms,
-                              uint64_t max_bytes);
+                              uint64_t max_bytes, std::atomic<uint64_t>* in_flight = nullptr);
 
 }  // namespace livelink

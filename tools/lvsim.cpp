@@ -36,7 +36,7 @@ constexpr unsigned kHelloTimeoutMs = 5000;
 constexpr unsigned kIdleTimeoutMs = 30000;
 constexpr unsigned kAcceptPollMs = 200;
 constexpr unsigned kShutdownGraceMs = 3000;
-constexpr uint64_t kDefaultMaxStreamMiB = 512;
+constexpr uint64_t kDefaultMaxStreamMiB = 256;
 // Connections served at once; more are closed at once, so a flood of clients
 // cannot exhaust threads or memory.
 constexpr int kMaxConnections = 16;
@@ -238,7 +238,7 @@ class Renderer {
       return;
     }
     livelink::ReceivedStream stream =
-        livelink::receive_stream(socket, kIdleTimeoutMs, options_.max_stream_bytes);
+        livelink::receive_stream(socket, kIdleTimeoutMs, options_.max_stream_bytes, &in_flight_);
     if (!stream.complete) {
       log_.line("stream of link " + std::to_string(hello->link_number) +
                 " dropped: " + stream.problem);
@@ -280,6 +280,7 @@ class Renderer {
   std::mutex mutex_;
   livelink::SceneStore store_;
   std::atomic<int> active_{0};
+  std::atomic<uint64_t> in_flight_{0};  // bytes of the streams being received
 };
 
 }  // namespace

@@ -115,11 +115,13 @@ class LiveLinkTest : public ::testing::Test {
   std::string path(const std::string& name) const { return platform::join_path(folder_, name); }
 
   // Starts lvsim and waits until the library lists it; returns its index.
-  size_t start_renderer(int version) {
+  size_t start_renderer(int version, std::vector<std::string> extra = {}) {
     const std::string tag = std::to_string(version) + "-" + std::to_string(renderers_.size());
-    auto child = platform::ChildProcess::start(
-        program("lvsim"), {"--version", std::to_string(version), "--log",
-                           path("lvsim" + tag + ".log"), "--dump", path("dump" + tag)});
+    std::vector<std::string> arguments = {"--version", std::to_string(version),
+                                          "--log",     path("lvsim" + tag + ".log"),
+                                          "--dump",    path("dump" + tag)};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    auto child = platform::ChildProcess::start(program("lvsim"), arguments);
     EXPECT_TRUE(child);
     if (!child) return 0;
     renderers_.push_back(std::move(*child));
@@ -302,6 +304,48 @@ TEST_F(LiveLinkTest, CutStreamsAreDroppedWholeAndTheRendererCarriesOn) {
 
   ASSERT_TRUE(send(renderer(r), changed, true)) << log(r);
   EXPECT_EQ(dump(r, "Bracket"), full_file(changed));
+}
+
+TEST_F(LiveLinkTest, StreamsBeyondTheLimitAreRefused) {
+  size_t r = start_renderer(9, {"--max-stream-mib", "1"});
+  const int port = renderer(r).port;
+  // One stream longer than the limit: lvsim cuts it while the library writes.
+  ASSERT_TRUE(scene_->connect("127.0.0.1", port, 1));
+  std::vector<float> vertices(3 * 120000, 0.25f);
+  orvArray array{vertices.data(), 120000};
+  scene_->begin_group("big", true);
+  scene_->parameter("vertices", ORV_ARRAY + ORV_FLOAT3, &array);
+  scene_->end_group();
+  EXPECT_FALSE(scene_->disconnect());
+
+  // Two streams arriving together share the limit.
+  auto start_stream = [&](size_t bytes) {
+    auto socket = platform::Socket::connect_to("127.0.0.1", port, 2000);
+    EXPECT_TRUE(socket);
+    EXPECT_TRUE(livelink::send_hello(*socket, livelink::Request::scene, 7));
+    EXPECT_TRUE(livelink::send_frame(*socket, livelink::FrameType::data, std::string(bytes, ' ')));
+    return std::move(*socket);
+  };
+  platform::Socket first = start_stream(700000);
+  platform::sleep_milliseconds(500);
+  platform::Socket second = start_stream(700000);
+  livelink::Frame reply;
+  EXPECT_EQ(livelink::receive_frame(second, reply, 10000), livelink::FrameStatus::ok);
+  EXPECT_EQ(reply.type, livelink::FrameType::rejected);
+  EXPECT_EQ(reply.payload, "streams arriving together exceed 1048576 bytes");
+  // The first one still completes; blanks alone are an empty scene.
+  std::string count(8, '\0');
+  count[0] = static_cast<char>(700000 & 0xff);
+  count[1] = static_cast<char>((700000 >> 8) & 0xff);
+  count[2] = static_cast<char>((700000 >> 16) & 0xff);
+  ASSERT_TRUE(livelink::send_frame(first, livelink::FrameType::end, count));
+  EXPECT_EQ(livelink::receive_frame(first, reply, 10000), livelink::FrameStatus::ok);
+  EXPECT_EQ(reply.type, livelink::FrameType::accepted) << reply.payload;
+
+  EXPECT_NE(log(r).find("dropped: the stream is longer than 1048576 bytes"), std::string::npos)
+      << log(r);
+  EXPECT_TRUE(send(renderer(r), Design{}, true)) << log(r);
+  EXPECT_EQ(dump(r, "Bracket"), full_file(Design{}));
 }
 
 TEST_F(LiveLinkTest, TheLibrarySurvivesARendererThatVanishes) {
