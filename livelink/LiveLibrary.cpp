@@ -4,7 +4,6 @@
 // stand-in renderer; its query interface lists the running instances from
 // their records and asks one of them for the scenes it holds.
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 
