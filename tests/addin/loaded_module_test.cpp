@@ -85,4 +85,34 @@ TEST(LoadedModule, ButtonsFollowTheLastWorkspaceWhenTheRenderOneIsMissing) {
   EXPECT_TRUE(host.stopAddin());
 }
 
+TEST(LoadedModule, MissingPiecesOfAPressEndItQuietlyAndNothingEscapes) {
+  const struct {
+    const char* withheld;
+    std::size_t messages;
+  } cases[] = {
+      {"firingEvent", 0},    {"sender", 0},     {"senderCommand", 0},
+      {"activeDocument", 0}, {"fileDialog", 1}, {"rootComponent", 1},
+  };
+  for (const auto& c : cases) {
+    host::sim::SimHost host(host::sim::parseDesign(kDesign));
+    std::string error;
+    ASSERT_TRUE(host.loadAddin(modulePath(), error)) << error;
+    ASSERT_TRUE(host.runAddin());
+    host.withhold(c.withheld);
+    TempDir dir;
+    auto& ui = host.userInterface();
+    ui.queueFileDialogAnswer({host::DialogOK, dir.file("cube.lvs")});
+    ui.pressPanelControl("FusionRenderEnvironment", "RenderPanel",
+                         "lumiVex9ExportCommandOnPanelCPP");
+    EXPECT_EQ(ui.handlerExceptions(), 0) << c.withheld;
+    ASSERT_EQ(ui.messageBoxes().size(), c.messages) << c.withheld;
+    if (c.messages > 0) {
+      EXPECT_EQ(ui.messageBoxes()[0].text.rfind("Export failed. Reason: \"the host gave no ", 0),
+                0u)
+          << ui.messageBoxes()[0].text;
+    }
+    EXPECT_TRUE(host.stopAddin());
+  }
+}
+
 }  // namespace
