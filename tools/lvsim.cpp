@@ -48,7 +48,8 @@ struct Options {
   uint64_t max_stream_bytes = kDefaultMaxStreamMiB << 20;
 };
 
-// Log lines go to standard error and, with --log, to a file.
+// Log lines go to standard error, or with --log to that file only: a renderer
+// started by the host shares the host's standard error.
 class Log {
  public:
   void open(const std::string& path) { file_ = platform::open_file(path, "ab"); }
@@ -58,11 +59,9 @@ class Log {
   void line(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string stamped = "lvsim: " + text + "\n";
-    std::fputs(stamped.c_str(), stderr);
-    if (file_) {
-      std::fputs(stamped.c_str(), file_);
-      std::fflush(file_);
-    }
+    std::FILE* out = file_ ? file_ : stderr;
+    std::fputs(stamped.c_str(), out);
+    std::fflush(out);
   }
 
  private:

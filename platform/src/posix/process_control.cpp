@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 extern char** environ;
 
@@ -31,8 +34,18 @@ int64_t current_process_id() { return static_cast<int64_t>(::getpid()); }
 
 bool process_alive(int64_t process_id) {
   if (process_id <= 0 || process_id != static_cast<pid_t>(process_id)) return false;
-  if (::kill(static_cast<pid_t>(process_id), 0) == 0) return true;
-  return errno == EPERM;
+  if (::kill(static_cast<pid_t>(process_id), 0) != 0 && errno != EPERM) return false;
+  // A process that has ended but was not collected by its parent yet (a
+  // zombie) still answers kill; where /proc shows its state, it counts as gone.
+  std::FILE* stat = std::fopen(("/proc/" + std::to_string(process_id) + "/stat").c_str(), "r");
+  if (!stat) return true;
+  char buffer[512];
+  size_t got = std::fread(buffer, 1, sizeof buffer - 1, stat);
+  std::fclose(stat);
+  buffer[got] = '\0';
+  const char* close = std::strrchr(buffer, ')');
+  if (!close || close[1] != ' ') return true;
+  return close[2] != 'Z' && close[2] != 'X';
 }
 
 void install_stop_handler() {
