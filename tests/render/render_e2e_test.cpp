@@ -64,7 +64,10 @@ bool waitFor(const std::function<bool()>& condition, unsigned timeoutMs = kWaitM
 // every complete scene stream before handing it on.
 class RecordingRelay {
  public:
-  explicit RecordingRelay(int targetPort) : target_(targetPort) {
+  // onStream, when given, runs as soon as a scene stream has begun; the
+  // stream is then cut off without an answer.
+  explicit RecordingRelay(int targetPort, std::function<void()> onStream = {})
+      : target_(targetPort), onStream_(std::move(onStream)) {
     listener_ = platform::Socket::listen_loopback(0);
     if (listener_) thread_ = std::thread([this] { run(); });
   }
@@ -91,6 +94,11 @@ class RecordingRelay {
     auto upstream = platform::Socket::connect_to("127.0.0.1", target_, 5000);
     if (!upstream || !livelink::send_hello(*upstream, hello->request, hello->link_number)) return;
     std::string text;
+    if (hello->request == livelink::Request::scene && onStream_) {
+      livelink::Frame first;
+      if (livelink::receive_frame(client, first, 30000) == livelink::FrameStatus::ok) onStream_();
+      return;
+    }
     if (hello->request == livelink::Request::scene) {
       livelink::ReceivedStream stream = livelink::receive_stream(client, 30000, uint64_t(1) << 32);
       if (!stream.complete) return;
@@ -114,6 +122,7 @@ class RecordingRelay {
   }
 
   int target_;
+  std::function<void()> onStream_;
   std::optional<platform::Socket> listener_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
@@ -256,7 +265,7 @@ class RenderEndToEnd : public ::testing::Test {
   }
 
   // The only running lvsim's record now points at a relay in front of it.
-  std::unique_ptr<RecordingRelay> relayInFront() {
+  std::unique_ptr<RecordingRelay> relayInFront(bool killOnStream = false) {
     std::vector<fs::path> records;
     for (const auto& entry : fs::directory_iterator(dir_ / "instances")) {
       if (entry.path().extension() == ".instance") records.push_back(entry.path());
@@ -264,7 +273,15 @@ class RenderEndToEnd : public ::testing::Test {
     if (records.size() != 1) return nullptr;
     auto record = livelink::parse_record(readFile(records[0]));
     if (!record) return nullptr;
-    auto relay = std::make_unique<RecordingRelay>(record->port);
+    std::function<void()> kill;
+    if (killOnStream) {
+      // lvsim is killed, and gone, before the relay lets the stream fail.
+      kill = [this, pid = record->process_id] {
+        std::ofstream(dir_ / "renderer" / ("kill-" + std::to_string(pid))) << "kill\n";
+        waitFor([pid] { return !platform::process_alive(pid); });
+      };
+    }
+    auto relay = std::make_unique<RecordingRelay>(record->port, kill);
     record->port = relay->port();
     std::ofstream(records[0], std::ios::binary | std::ios::trunc) << livelink::record_text(*record);
     return relay;
@@ -471,6 +488,30 @@ TEST_F(RenderEndToEnd, AStreamCutMidwayLeavesTheHostWorking) {
   // The next press found no scene held and sent everything.
   EXPECT_EQ(heldScenes(), 1);
   EXPECT_EQ(outlineOf(dump()), kFull);
+}
+
+TEST_F(RenderEndToEnd, LvsimKilledInTheMiddleOfAStreamLeavesTheHostWorking) {
+  const std::string design = writeDesign("bracket.json", Spec{});
+  ASSERT_EQ(lvlink("render \"" + design + "\"").status, 0);
+  ASSERT_EQ(heldScenes(), 1);
+  auto relay = relayInFront(true);
+  ASSERT_TRUE(relay);
+
+  // Two presses in one session: lvsim dies under the first, whose stream is
+  // lost; the second finds no renderer, launches one and sends everything.
+  Spec edited;
+  edited.plateAppearance = "blue";
+  RunResult run =
+      lvlink("render \"" + design + "\" \"" + writeDesign("edited.json", edited) + "\"");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Live link failed. Reason: \"The renderer did not take the scene.\"\n");
+  EXPECT_EQ(launches().size(), 2u);
+  EXPECT_EQ(heldScenes(), 2);
+  const std::string held = dump();
+  EXPECT_EQ(outlineOf(held), kFull);
+  EXPECT_TRUE(contains(optionsOf(held), "\"import_adjust_camera\" on"));
+  relay.reset();
+  expectSameScene(held, freshFullSend(writeDesign("full.json", edited)));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 //                arguments) or "noop" (start nothing, report success)
 //   launches     one line per start of this program (written here)
 //   stop-all     while it exists, every running launcher stops its lvsim and ends
+//   kill-<pid>   the launcher whose lvsim has that process id kills it at once
 //   ended-<pid>  written when the launcher with that process id ends
 // A launcher ends by itself after a few minutes, so nothing outlives a test
 // run that lost track of it.
@@ -60,10 +61,16 @@ int main() {
   }
   const uint64_t start = platform::tick_milliseconds();
   const std::string stopAll = platform::join_path(*folder, "stop-all");
+  const std::string killMine = platform::join_path(*folder, "kill-" + std::to_string(child->id()));
   int code = 0;
   while (true) {
     if (auto exit = child->wait(kCheckMs)) {
       code = *exit;
+      break;
+    }
+    if (platform::is_readable_file(killMine)) {
+      child->kill();
+      code = child->wait(5000).value_or(-1);
       break;
     }
     if (platform::is_readable_file(stopAll) ||
