@@ -242,9 +242,12 @@ class RenderEndToEnd : public ::testing::Test {
 
   std::string dump() const { return readFile(dir_ / "dump" / "Bracket.lvs"); }
 
-  RunResult lvlink(const std::string& arguments) const {
-    const std::string out = utf8_of(dir_ / "stdout.txt");
-    const std::string err = utf8_of(dir_ / "stderr.txt");
+  RunResult lvlink(const std::string& arguments) {
+    // Files of their own for each run: a renderer this run starts inherits
+    // them and keeps them open (on Windows, for writing).
+    const std::string run = std::to_string(++runs_);
+    const std::string out = utf8_of(dir_ / ("stdout" + run + ".txt"));
+    const std::string err = utf8_of(dir_ / ("stderr" + run + ".txt"));
     // The command starts with the program's plain name, run from the bin
     // folder, so sh and cmd read it alike.
     const std::string command = std::string(LVTEST_LVLINK_COMMAND) + " " + arguments + " > \"" +
@@ -290,6 +293,7 @@ class RenderEndToEnd : public ::testing::Test {
   fs::path bin_, dir_;
   int firstPort_ = 0;
   int imports_ = 0;
+  int runs_ = 0;
 };
 
 bool contains(const std::string& text, const std::string& part) {
