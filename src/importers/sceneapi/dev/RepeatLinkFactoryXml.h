@@ -29,7 +29,4 @@ inline constexpr int kMaxDepth = 100;
 // parse, or has no root element.
 std::optional<Element> parseDocument(const char* text);
 
-// The project's own reader of the same texts, for builds without TinyXML-2.
-std::optional<Element> readDocumentPlain(const char* text);
-
 }  // namespace orv::linkxml
