@@ -40,11 +40,14 @@ test-native: build
 test-asan: build-asan
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-# Each run gets a fresh wine prefix of its own.
+# Each test program runs in a copy of one freshly booted wine prefix
+# (cmake/wine-run.sh), so their registries are their own.
 test-win: build-win
-	prefix=$$(mktemp -d /tmp/lv-wine.XXXXXX) && \
-	  cd build-win && WINEPREFIX=$$prefix ctest --output-on-failure -j $(JOBS); rc=$$?; \
-	  rm -rf $$prefix; exit $$rc
+	root=$$(mktemp -d /tmp/lv-wine.XXXXXX) && \
+	  WINEPREFIX=$$root/template /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; \
+	  WINEPREFIX=$$root/template /usr/lib/wine/wineserver -w; \
+	  cd build-win && LV_WINE_PREFIXES=$$root ctest --output-on-failure -j $(JOBS); rc=$$?; \
+	  rm -rf $$root; exit $$rc
 
 test: test-native test-asan test-win
 
