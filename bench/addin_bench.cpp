@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "FakeHost.h"
 #include "addin/FusionSceneConverter.h"
 
@@ -155,38 +156,15 @@ void exportLargeDesign(benchmark::State& state) {
   state.counters["growth_x_mesh"] = growth / static_cast<double>(design.meshBytes);
 }
 
-// For --ratios: only the figure lines below are printed.
-class SilentReporter : public benchmark::BenchmarkReporter {
- public:
-  bool ReportContext(const Context&) override { return true; }
-  void ReportRuns(const std::vector<Run>&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool figuresOnly = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--ratios") == 0) {
-      figuresOnly = true;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  const bool figuresOnly = bench::initializeBenchmarks(argc, argv);
   benchmark::RegisterBenchmark("export_command/1M_triangles_100_components", exportLargeDesign)
       ->Iterations(3)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
-  if (figuresOnly) {
-    SilentReporter silent;
-    benchmark::RunSpecifiedBenchmarks(&silent);
-  } else {
-    benchmark::RunSpecifiedBenchmarks();
-  }
-  benchmark::Shutdown();
+  bench::runBenchmarks(figuresOnly);
   if (gFigures.meshBytes == 0) return 1;
 
   const double mib = 1024.0 * 1024.0;

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_main.h"
 #include "FakeHost.h"
 #include "addin/FusionSceneConverter.h"
 #include "livelink/Protocol.h"
@@ -277,26 +278,10 @@ void streamOverLoopback(benchmark::State& state) {
   state.counters["stream_MB_per_s"] = gFigures.streamedBytes / 1e6 / gFigures.streamSeconds;
 }
 
-class SilentReporter : public benchmark::BenchmarkReporter {
- public:
-  bool ReportContext(const Context&) override { return true; }
-  void ReportRuns(const std::vector<Run>&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool figuresOnly = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--ratios") == 0) {
-      figuresOnly = true;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  const bool figuresOnly = bench::initializeBenchmarks(argc, argv);
   benchmark::RegisterBenchmark("render_command/bytes_after_one_change", bytesOnTheLink)
       ->Iterations(1)
       ->Unit(benchmark::kMillisecond)
@@ -305,13 +290,7 @@ int main(int argc, char** argv) {
       ->Iterations(3)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
-  if (figuresOnly) {
-    SilentReporter silent;
-    benchmark::RunSpecifiedBenchmarks(&silent);
-  } else {
-    benchmark::RunSpecifiedBenchmarks();
-  }
-  benchmark::Shutdown();
+  bench::runBenchmarks(figuresOnly);
   if (gFigures.fullBytes == 0 || gFigures.streamSeconds == 0 || gFigures.copySeconds == 0) {
     return 1;
   }

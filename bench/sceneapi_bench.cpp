@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "sceneapi/orvScene_api_file.h"
 
 namespace {
@@ -221,26 +222,10 @@ void compare(benchmark::State& state, const Figure& figure) {
   }
 }
 
-class Silent : public benchmark::BenchmarkReporter {
- public:
-  bool ReportContext(const Context&) override { return true; }
-  void ReportRuns(const std::vector<Run>&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool ratios_only = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--ratios") == 0) {
-      ratios_only = true;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  const bool ratios_only = bench::initializeBenchmarks(argc, argv);
   if (!null_device()) {
     std::fprintf(stderr, "sceneapi_bench: cannot open the null device\n");
     return 1;
@@ -255,13 +240,7 @@ int main(int argc, char** argv) {
         ->Iterations(figure.raw ? 21 : 9)
         ->Unit(benchmark::kMillisecond);
   }
-  if (ratios_only) {
-    Silent silent;
-    benchmark::RunSpecifiedBenchmarks(&silent);
-  } else {
-    benchmark::RunSpecifiedBenchmarks();
-  }
-  benchmark::Shutdown();
+  bench::runBenchmarks(ratios_only);
 
   for (const Figure& figure : figures()) {
     const auto found = g_speedups.find(figure.label);

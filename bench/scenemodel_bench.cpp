@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "sceneapi/orvScene_api_file.h"
 #include "scenemodel/TriangleObject.h"
 #include "scenemodel/orvSceneapi_oo.h"
@@ -163,17 +164,7 @@ class RatioCollector : public benchmark::BenchmarkReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool ratiosOnly = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--ratios") == 0) {
-      ratiosOnly = true;
-    } else {
-      args.push_back(argv[i]);
-    }
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  const bool ratiosOnly = bench::initializeBenchmarks(argc, argv);
 
   // Iterations are pairs of scenes; the text form takes about a second a pair.
   const struct {
