@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_main.h"
+#include "grid_mesh.h"
 #include "FakeHost.h"
 #include "addin/FusionSceneConverter.h"
 #include "livelink/Protocol.h"
@@ -27,28 +28,7 @@ namespace {
 
 constexpr int kComponents = 50;
 constexpr int kFacesPerBody = 20;
-constexpr int kQuadsX = 25, kQuadsY = 20;  // 1,000 triangles per face mesh
-constexpr int kChanged = 17;               // the component edited between presses
-
-host::Ptr<fake::Mesh> gridMesh(float z) {
-  auto mesh = std::make_shared<fake::Mesh>();
-  for (int y = 0; y <= kQuadsY; ++y) {
-    for (int x = 0; x <= kQuadsX; ++x) {
-      mesh->coordinates.insert(mesh->coordinates.end(),
-                               {static_cast<float>(x) * 0.1f, static_cast<float>(y) * 0.1f, z});
-      mesh->normals.insert(mesh->normals.end(), {0.0f, 0.0f, 1.0f});
-      mesh->uvs.insert(mesh->uvs.end(),
-                       {static_cast<float>(x) / kQuadsX, static_cast<float>(y) / kQuadsY});
-    }
-  }
-  for (int y = 0; y < kQuadsY; ++y) {
-    for (int x = 0; x < kQuadsX; ++x) {
-      const int a = y * (kQuadsX + 1) + x, b = a + 1, c = a + kQuadsX + 1, d = c + 1;
-      mesh->indices.insert(mesh->indices.end(), {a, b, d, a, d, c});
-    }
-  }
-  return mesh;
-}
+constexpr int kChanged = 17;  // the component edited between presses
 
 struct LargeDesign {
   host::Ptr<fake::Document> document;
@@ -69,7 +49,7 @@ LargeDesign makeLargeDesign() {
   for (int c = 0; c < kComponents; ++c) {
     std::vector<host::Ptr<host::BRepFace>> faces;
     for (int f = 0; f < kFacesPerBody; ++f) {
-      auto mesh = gridMesh(static_cast<float>(f));
+      auto mesh = bench::gridMesh(static_cast<float>(f));
       design.triangles += mesh->indices.size() / 3;
       auto face = fake::face(nullptr, {mesh});
       if (c == kChanged && f == 0) design.changedFace = face;
