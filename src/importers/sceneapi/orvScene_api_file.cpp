@@ -624,33 +624,38 @@ bool orvScene_api_file::begin_load(const char* name) {
   return true;
 }
 
-// The generic end of blocks that keep the parameter style.
-void orvScene_api_file::end_load() {
+void orvScene_api_file::generic_end() {
   --depth_;
   indented("}\n");
 }
 
-bool orvScene_api_file::begin_options() {
+void orvScene_api_file::end_load() { generic_end(); }
+
+bool orvScene_api_file::open_top_block(TopBlock block) {
   if (top_block_ != TopBlock::none) return false;
-  capturing_ = false;
+  capturing_ = false;  // cleared, not saved
   keyword_style_ = true;
-  top_block_ = TopBlock::options;
+  top_block_ = block;
+  return true;
+}
+
+void orvScene_api_file::close_top_block(TopBlock block) {
+  if (top_block_ == block) generic_end();
+  keyword_style_ = false;
+  top_block_ = TopBlock::none;
+}
+
+bool orvScene_api_file::begin_options() {
+  if (!open_top_block(TopBlock::options)) return false;
   indented("\noptions {\n");
   ++depth_;
   return true;
 }
 
-void orvScene_api_file::end_options() {
-  if (top_block_ == TopBlock::options) end_load();
-  keyword_style_ = false;
-  top_block_ = TopBlock::none;
-}
+void orvScene_api_file::end_options() { close_top_block(TopBlock::options); }
 
 bool orvScene_api_file::begin_camera(const char* name) {
-  if (top_block_ != TopBlock::none) return false;
-  capturing_ = false;
-  keyword_style_ = true;
-  top_block_ = TopBlock::camera;
+  if (!open_top_block(TopBlock::camera)) return false;
   if (name) {
     indented("\ncamera ");
     name_on_line(name);
@@ -662,27 +667,16 @@ bool orvScene_api_file::begin_camera(const char* name) {
   return true;
 }
 
-void orvScene_api_file::end_camera() {
-  if (top_block_ == TopBlock::camera) end_load();
-  keyword_style_ = false;
-  top_block_ = TopBlock::none;
-}
+void orvScene_api_file::end_camera() { close_top_block(TopBlock::camera); }
 
 bool orvScene_api_file::begin_image() {
-  if (top_block_ != TopBlock::none) return false;
-  capturing_ = false;
-  keyword_style_ = true;
-  top_block_ = TopBlock::image;
+  if (!open_top_block(TopBlock::image)) return false;
   indented("\nimage {\n");
   ++depth_;
   return true;
 }
 
-void orvScene_api_file::end_image() {
-  if (top_block_ == TopBlock::image) end_load();
-  keyword_style_ = false;
-  top_block_ = TopBlock::none;
-}
+void orvScene_api_file::end_image() { close_top_block(TopBlock::image); }
 
 bool orvScene_api_file::begin_output(const char* a, const char* b, const char* c) {
   keyword_style_ = false;
@@ -712,7 +706,7 @@ bool orvScene_api_file::begin_light(const char* name) {
   return true;
 }
 
-void orvScene_api_file::end_light() { end_load(); }
+void orvScene_api_file::end_light() { generic_end(); }
 
 bool orvScene_api_file::begin_accel(const char* name) {
   indented("\naccel ");
@@ -752,7 +746,7 @@ bool orvScene_api_file::begin_matrix(const char* name) {
   return true;
 }
 
-void orvScene_api_file::end_matrix() { end_load(); }
+void orvScene_api_file::end_matrix() { generic_end(); }
 
 bool orvScene_api_file::begin_material(const char* name, bool in_place) {
   if (!in_place) indented("\n#define ");
@@ -770,7 +764,7 @@ bool orvScene_api_file::use_material(const char* name) {
   return true;
 }
 
-void orvScene_api_file::end_material() { end_load(); }
+void orvScene_api_file::end_material() { generic_end(); }
 
 // ---------------------------------------------------------------------------
 // Shaders

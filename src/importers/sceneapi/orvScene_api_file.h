@@ -116,6 +116,12 @@ class orvScene_api_file : public orvScene_api {
   void plain(std::string_view text) { write_bytes(text.data(), text.size(), false); }
   void raw(std::string_view bytes) { write_bytes(bytes.data(), bytes.size(), true); }
   void indented(std::string_view text);
+  // The end of blocks that keep the parameter style: depth -1, then "}".
+  void generic_end();
+  // Options, camera and image: a begin is refused while a top block is open;
+  // an end closes the text only when its own begin was taken.
+  bool open_top_block(TopBlock block);
+  void close_top_block(TopBlock block);
   void name_at_depth(const char* name);
   void name_on_line(const char* name);
   void byte_string(const unsigned char* data, int length);
